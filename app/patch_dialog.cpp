@@ -33,6 +33,12 @@ INT_PTR CALLBACK PatchDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
             return EndDialog(window, 1);
         return OnCommand(window, id);
     }
+    case WM_DESTROY:
+        // From here on the copier's worker must not report to this window:
+        // a report during shutdown then does nothing instead of waiting for
+        // a thread that has stopped serving the dialog.
+        PatchDialogWindow = NULL;
+        return FALSE;
     default:
         return FALSE;
     }
