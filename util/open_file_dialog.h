@@ -23,7 +23,9 @@ struct FileSelection {
 // by owner, then 0 and NULL. title, filter, initialDir and defaultExt may be
 // NULL; multiSelect nonzero lets several files be chosen. When the selection
 // itself cannot be allocated, the same error box shows the common dialogs'
-// CDERR_MEMALLOCFAILURE code (0x0009) and the result is 0.
+// CDERR_MEMALLOCFAILURE code (0x0009) and the result is 0: a 0 result always
+// means the user has seen the box. A NULL selection pointer gives 0 at once,
+// with no dialog and no box.
 int OpenFileDialog(HWND owner, FileSelection **selection, const char *title, const char *filter,
                    const char *initialDir, const char *defaultExt, int multiSelect);
 

@@ -27,7 +27,8 @@ int ReadIniInt(const char *file, const char *section, const char *key);
 // When the heap cannot supply or grow a block the result is NULL and nothing
 // stays allocated: a block the function took is freed again, and a caller's
 // buffer is left exactly as it was (same address, same *size, still the
-// caller's to free), since growth never reallocates it in place.
+// caller's to free): it is never handed to HeapReAlloc, only replaced once a
+// larger block holds the whole value.
 // A NULL size, or *size below 1 with a caller's buffer, gives NULL.
 char *ReadIniString(const char *file, const char *section, const char *key, char *buffer,
                     int *size, HANDLE heap);

@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 
+#include "util/system_library.h"
 #include "util/timed_event_queue.h"
 
 // Every operator new / delete of this executable is counted, so a test can see
@@ -153,6 +154,8 @@ TEST_F(TimedEventQueueTest, ClearGivesBackStorage)
 
 TEST_F(TimedEventQueueTest, PlatformClockIsTimeGetTimeFromSystemFolder)
 {
+    if (GetEnvironmentVariableA("EXPECT_NO_WINMM", NULL, 0) != 0)
+        GTEST_SKIP() << "run without winmm";
     HMODULE winmm = GetModuleHandleA("winmm.dll");
     ASSERT_TRUE(winmm != NULL) << "winmm should have been loaded for the clock";
     FARPROC timeGetTime = GetProcAddress(winmm, "timeGetTime");
@@ -171,6 +174,8 @@ TEST_F(TimedEventQueueTest, PlatformClockIsTimeGetTimeFromSystemFolder)
 
 TEST_F(TimedEventQueueTest, StaticQueueWorksFromStartup)
 {
+    if (GetEnvironmentVariableA("EXPECT_NO_WINMM", NULL, 0) != 0)
+        GTEST_SKIP() << "run without winmm";
     EXPECT_TRUE(winmmAfterStartupQueue != NULL)
         << "the static queue's construction should have loaded winmm";
     TimedEvent record = {0, 0};
@@ -196,4 +201,18 @@ TEST_F(TimedEventQueueTest, EventsComeOutOldestFirst)
         EXPECT_EQ(code, record.code);
     }
     EXPECT_TRUE(queue.Pop(&record));
+}
+
+// Run by its own CTest entry with winmm disabled for the process (a Wine DLL
+// override) and EXPECT_NO_WINMM set; skipped otherwise.
+TEST_F(TimedEventQueueTest, ClockFallsBackWithoutWinmm)
+{
+    if (GetEnvironmentVariableA("EXPECT_NO_WINMM", NULL, 0) == 0)
+        GTEST_SKIP() << "only meaningful with winmm disabled";
+    HMODULE winmm = LoadSystemLibrary("winmm.dll");
+    ASSERT_TRUE(winmm == NULL) << "winmm should be unavailable in this run";
+    EXPECT_EQ((void *)GetTickCount, (void *)TimedEventQueuePlatformClock());
+    TimedEvent record = {0, 0};
+    ASSERT_FALSE(startupQueue.Pop(&record)) << "the static queue was built with the fallback";
+    EXPECT_EQ(11, record.code);
 }
