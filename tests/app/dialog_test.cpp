@@ -56,7 +56,12 @@ protected:
         ASSERT_TRUE(patch.Launch(TestPatchExePath(), workFolder.Path()))
             << TestPatchExePath() << " error " << GetLastError();
         dialog = WaitForProcessWindow(patch.Id(), "#32770", "Ozk");
-        ASSERT_TRUE(dialog != NULL) << "no dialog \"Ozk\" of process " << patch.Id();
+        if (!dialog) {
+            DWORD code = 0;
+            if (patch.WaitForExit(0, &code))
+                FAIL() << "patch.exe ended with exit code 0x" << std::hex << code << " before its dialog showed";
+            FAIL() << "no dialog \"Ozk\" of process " << patch.Id();
+        }
         ASSERT_TRUE(SyncWithWindow(dialog));
     }
 
@@ -130,6 +135,11 @@ const WayOut WaysOut[] = {
     {"ExitIdWithNotification1", WM_COMMAND, MAKEWPARAM(IDCANCEL, 1)},
     {"ExitIdWithNotification0xFFFF", WM_COMMAND, MAKEWPARAM(IDCANCEL, 0xFFFF)},
 };
+
+void PrintTo(const WayOut &way, std::ostream *out)
+{
+    *out << way.name;
+}
 
 std::string WayOutName(const ::testing::TestParamInfo<WayOut> &info)
 {

@@ -134,6 +134,13 @@ const ControlRow ExpectedControls[] = {
     {IDC_PROGRESS, "", "msctls_progress32", "Progress1", 7, 46, 174, 11, 0x50800001},
 };
 
+std::string Hex(DWORD value)
+{
+    char text[16];
+    snprintf(text, sizeof(text), "0x%08lX", (unsigned long)value);
+    return text;
+}
+
 const char XpSignature[] = "XP3\r\n \n\x1a\x8b\x67\x01";
 
 class PatchResources : public ::testing::Test {
@@ -189,11 +196,11 @@ TEST_F(PatchResources, DialogTemplateIsExactlyAsDesigned)
     DWORD style = in.Dword();
     // A DLGTEMPLATEEX would start with version 1 and signature 0xFFFF.
     ASSERT_NE(0xFFFF0001u, style) << "extended template, not a classic one";
-    EXPECT_EQ(0x90C808C0u, style);
-    EXPECT_EQ((DWORD)(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
-                      DS_CENTER),
-              style);
-    EXPECT_EQ(0u, in.Dword()) << "extended style";
+    EXPECT_EQ("0x90C808C0", Hex(style));
+    EXPECT_EQ(Hex(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
+                  DS_CENTER),
+              Hex(style));
+    EXPECT_EQ(Hex(0), Hex(in.Dword())) << "extended style";
     WORD count = in.Word();
     EXPECT_EQ(5u, count) << "controls";
     EXPECT_EQ(0, in.Short()) << "x";
@@ -208,12 +215,12 @@ TEST_F(PatchResources, DialogTemplateIsExactlyAsDesigned)
     EXPECT_EQ(L"\xFF2D\xFF33 \x30B4\x30B7\x30C3\x30AF", in.String()) << "font face ＭＳ ゴシック";
     ASSERT_FALSE(in.overrun) << "template ends inside its header";
 
-    for (size_t i = 0; i < count; ++i) {
-        const ControlRow &want = ExpectedControls[i < 5 ? i : 4];
+    for (size_t i = 0; i < count && i < sizeof(ExpectedControls) / sizeof(ExpectedControls[0]); ++i) {
+        const ControlRow &want = ExpectedControls[i];
         SCOPED_TRACE(testing::Message() << "control " << i << " (expected id " << want.id << ")");
         in.AlignDword();
-        EXPECT_EQ(want.style, in.Dword()) << "style";
-        EXPECT_EQ(0u, in.Dword()) << "extended style";
+        EXPECT_EQ(Hex(want.style), Hex(in.Dword())) << "style";
+        EXPECT_EQ(Hex(0), Hex(in.Dword())) << "extended style";
         EXPECT_EQ(want.x, in.Short()) << "x";
         EXPECT_EQ(want.y, in.Short()) << "y";
         EXPECT_EQ(want.cx, in.Short()) << "cx";
