@@ -38,10 +38,10 @@ set_target_properties(copier_child PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BI
 copier_payload_includes(copier_child)
 add_dependencies(copier_child copier_test_data)
 
-add_wine_test(payload_spec_test
-  SOURCES ${_pd}/payload_spec_test.cpp ${COPIER_DATA_DIR}/odd_names.obj
+add_wine_test(payload_lookup_test
+  SOURCES ${_pd}/payload_lookup_test.cpp ${COPIER_DATA_DIR}/odd_names.obj
   RC ${_pd}/payloads.rc DEPENDS copier_test_data)
-copier_payload_includes(payload_spec_test)
+copier_payload_includes(payload_lookup_test)
 
 add_wine_test(copier_test
   SOURCES ${_pd}/copier_test.cpp ${_pd}/copier_probe.cpp

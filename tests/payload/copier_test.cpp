@@ -31,7 +31,7 @@ protected:
 int OtherProgress(unsigned int) { return 0; }
 int OtherFailure(unsigned int) { return 0; }
 
-std::string Spec(const char *name) { return std::string("%BINARY%") + name; }
+std::string SpecifierOf(const char *name) { return std::string("%BINARY%") + name; }
 
 } // namespace
 
@@ -70,7 +70,7 @@ TEST_F(CopierTest, CompleteCopies)
             ASSERT_TRUE(WriteFileBytes(target, std::string(c.oldSize, '\xEE')));
         }
 
-        ASSERT_EQ(1, copier.StartCopy(Spec(c.resource).c_str(), target.c_str()));
+        ASSERT_EQ(1, copier.StartCopy(SpecifierOf(c.resource).c_str(), target.c_str()));
         ASSERT_TRUE(WaitForWorker(copier, 60000)) << "the copy did not end";
         DWORD exitCode = 0;
         GetExitCodeThread(copier.threadHandle, &exitCode);
@@ -282,9 +282,9 @@ TEST_F(CopierTest, StringsOf260BytesOrMoreAreRefused)
     char *specifier = copier.specifier;
     char *targetPath = copier.targetPath;
 
-    std::string longSpec = "%BINARY%" + std::string(252, 'N');
+    std::string longSpecifier = "%BINARY%" + std::string(252, 'N');
     std::string longTarget = folder.Path() + "\\" + std::string(260 - folder.Path().size() - 1, 'f');
-    ASSERT_EQ(260u, longSpec.size());
+    ASSERT_EQ(260u, longSpecifier.size());
     ASSERT_EQ(260u, longTarget.size());
     static const struct { const char *label; int specifier; int target; } cases[] = {
         {"260-byte specifier", 1, 0}, {"260-byte target", 0, 1}, {"both", 1, 1},
@@ -292,7 +292,7 @@ TEST_F(CopierTest, StringsOf260BytesOrMoreAreRefused)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.label);
-        const char *s = c.specifier == 1 ? longSpec.c_str() : c.specifier == 2 ? NULL : "%BINARY%ID_SYSTEM_SIG";
+        const char *s = c.specifier == 1 ? longSpecifier.c_str() : c.specifier == 2 ? NULL : "%BINARY%ID_SYSTEM_SIG";
         const char *t = c.target == 1 ? longTarget.c_str() : c.target == 2 ? NULL : target.c_str();
         EXPECT_EQ(0, copier.StartCopy(s, t));
         EXPECT_TRUE(copier.threadHandle == worker);
