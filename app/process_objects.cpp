@@ -3,8 +3,7 @@
 // the reverse order at exit.
 #include "app/process_objects.h"
 
+// The event queue comes second, in this same unit: it is constructed after
+// the copier and destroyed before it, so the copier is stopped last.
 ResourceCopier ProcessCopier;
-
-// The process-wide event queue belongs right here, after the copier and in
-// this same unit: it is then constructed after the copier and destroyed
-// before it, so the copier is stopped last.
+TimedEventQueue ProcessEventQueue;

@@ -11,4 +11,4 @@ const char PayloadFileNames[PAYLOAD_COUNT][PAYLOAD_SLOT_SIZE] = {
     "system.xp3.sig",
 };
 
-const char DefaultInstallDir[] = "C:\\Program Files\\ころもり\\ケルバノ\\ころもり\\";
+const char DefaultInstallDir[] = DEFAULT_INSTALL_DIR;

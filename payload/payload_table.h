@@ -13,6 +13,8 @@ extern const char PayloadSpecTemplates[PAYLOAD_COUNT][PAYLOAD_SLOT_SIZE];
 extern const char PayloadFileNames[PAYLOAD_COUNT][PAYLOAD_SLOT_SIZE];
 
 // Shift-JIS, ends in a backslash so a file name can be appended directly.
+// The macro lets a writable buffer start out with the same text.
+#define DEFAULT_INSTALL_DIR "C:\\Program Files\\ころもり\\ケルバノ\\ころもり\\"
 extern const char DefaultInstallDir[];
 
 #endif
