@@ -7,7 +7,7 @@ if(NOT PAYLOAD_DIR)
   target_compile_definitions(resources_test PRIVATE SAMPLE_PAYLOADS=1)
 endif()
 add_wine_test(dialog_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/app/dialog_test.cpp
-              GUI LOCKS installdir DEPENDS patch)
+              GUI LOCKS installdir builddir DEPENDS patch)
 
 # make demo: starts patch.exe under a private X server, screenshots it and
 # closes it again (scripts/demo.sh). Not a test, so CTest does not run it.
