@@ -227,9 +227,14 @@ class OpenFileDialogTest : public ::testing::Test {
 protected:
     TempFolder folder{"ソフト"};  // 0x5C trail byte in the folder name
     HWND owner = NULL;
+    // The dialog makes the chosen folder the current one (no OFN_NOCHANGEDIR),
+    // which would keep the temporary folder from being removed.
+    char startFolder[MAX_PATH] = "";
 
     void SetUp() override
     {
+        DWORD n = GetCurrentDirectoryA(sizeof(startFolder), startFolder);
+        ASSERT_TRUE(n > 0 && n < sizeof(startFolder)) << GetLastError();
         receivedCalls = 0;
         receivedAddress = NULL;
         ZeroMemory(&received, sizeof(received));
@@ -242,6 +247,8 @@ protected:
     }
     void TearDown() override
     {
+        if (startFolder[0] != 0)
+            SetCurrentDirectoryA(startFolder);
         SetOpenFileDialogCalls(NULL, NULL);
         if (owner != NULL)
             DestroyWindow(owner);
