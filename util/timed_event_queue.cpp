@@ -10,6 +10,7 @@
 #include "util/system_library.h"
 
 #include <atomic>
+#include <new>
 
 static std::atomic<TimedEventQueueClock> clockOverride{nullptr};
 static std::atomic<TimedEventQueueClock> platformClock{nullptr};
@@ -44,17 +45,45 @@ static unsigned int ReadClock()
     return (unsigned int)clock();
 }
 
+// The first block holds this many events; each later one twice as many.
+#define FIRST_CAPACITY 8
+
+void TimedEventList::PushBack(const TimedEvent &event)
+{
+    if (count == capacity) {
+        size_t grown = capacity ? capacity * 2 : FIRST_CAPACITY;
+        // A byte count that would not fit size_t asks for the whole address
+        // space instead, which no allocator grants: it then fails as any
+        // refused allocation does, and this code throws nothing of its own.
+        size_t bytes = grown <= (size_t)-1 / sizeof(TimedEvent) ? grown * sizeof(TimedEvent)
+                                                                 : (size_t)-1;
+        // Allocated before anything changes: if it fails, the list is as it was.
+        TimedEvent *block = (TimedEvent *)::operator new(bytes);
+        for (size_t i = 0; i < count; ++i)
+            block[i] = slots[(head + i) % capacity];
+        ::operator delete(slots);
+        slots = block;
+        capacity = grown;
+        head = 0;
+    }
+    slots[(head + count) % capacity] = event;
+    ++count;
+}
+
 void TimedEventList::PopFront(TimedEvent *out)
 {
-    *out = items.front();
-    items.pop_front();
+    *out = slots[head];
+    head = (head + 1) % capacity;
+    --count;
 }
 
 void TimedEventList::Release()
 {
-    // clear() keeps a block and the map; swapping with a fresh list hands
-    // everything the events used back at once.
-    std::deque<TimedEvent>().swap(items);
+    ::operator delete(slots);
+    slots = NULL;
+    capacity = 0;
+    head = 0;
+    count = 0;
 }
 
 TimedEventQueue::TimedEventQueue() : startTime(ReadClock())

@@ -10,7 +10,7 @@
 
 #include <windows.h>
 
-#include <deque>
+#include <stddef.h>
 
 struct TimedEvent {
     int code;
@@ -29,19 +29,31 @@ TimedEventQueueClock SetTimedEventQueueClock(TimedEventQueueClock clock);
 // usually during static initialisation; never NULL.
 TimedEventQueueClock TimedEventQueuePlatformClock();
 
-// The double-ended queue behind TimedEventQueue::events. The queue uses only
+// The double-ended queue behind TimedEventQueue::events: a ring of slots in
+// one block from operator new, doubled when full, so a failed allocation
+// propagates as std::bad_alloc with the list unchanged. The queue uses only
 // these four operations, so the container can change without touching it.
+// (std::deque would serve too, but its length-error paths drag the whole
+// exception-class and string machinery of libstdc++ into the executable.)
 class TimedEventList {
 public:
-    int Empty() const { return items.empty() ? 1 : 0; }
-    void PushBack(const TimedEvent &event) { items.push_back(event); }
+    TimedEventList() : slots(NULL), capacity(0), head(0), count(0) {}
+    ~TimedEventList() { Release(); }
+    int Empty() const { return count == 0 ? 1 : 0; }
+    void PushBack(const TimedEvent &event);
     // Removes the oldest event into *out; the list must not be empty.
     void PopFront(TimedEvent *out);
     // Removes every event and gives back the storage they took.
     void Release();
 
 private:
-    std::deque<TimedEvent> items;
+    TimedEvent *slots;  // capacity slots, owned; NULL while capacity is 0
+    size_t capacity;
+    size_t head;        // slot of the oldest event
+    size_t count;
+
+    TimedEventList(const TimedEventList &) = delete;
+    TimedEventList &operator=(const TimedEventList &) = delete;
 };
 
 // Not meant as a base class (the destructor is not virtual), hence final.
