@@ -2,6 +2,7 @@
 #include "tests/support/gui_driver.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include "util/dbcs_search.h"
@@ -174,6 +175,19 @@ int ControlEnabled(HWND dialog, int id)
     return IsWindowEnabled(control) ? 1 : 0;
 }
 
+std::vector<std::string> ChildTexts(HWND parent, const char *className)
+{
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (className && lstrcmpiA(ClassNameOf(child).c_str(), className) != 0)
+            continue;
+        std::string text = WindowTextOf(child);
+        if (!text.empty())
+            texts.push_back(text);
+    }
+    return texts;
+}
+
 std::vector<HWND> ChildWindows(HWND parent)
 {
     std::vector<HWND> children;
@@ -323,6 +337,15 @@ int ChooseFolderInBrowser(HWND browser, const std::string &path, DWORD timeoutMs
         folder.erase(folder.size() - 1);
     const char *cut = FindLastCharDbcs(folder.c_str(), '\\');
     std::string leaf = cut ? cut + 1 : folder;
+    if (leaf.empty()) {
+        // A drive root has no name of its own: the tree shows what the shell
+        // calls it (this process asks the same shell in the same prefix).
+        SHFILEINFOA shown;
+        ZeroMemory(&shown, sizeof(shown));
+        if (!SHGetFileInfoA(path.c_str(), 0, &shown, sizeof(shown), SHGFI_DISPLAYNAME))
+            return 0;
+        leaf = shown.szDisplayName;
+    }
 
     DWORD processId = 0;
     GetWindowThreadProcessId(browser, &processId);

@@ -57,6 +57,9 @@ std::string WindowTextOf(HWND window);
 std::string ClassNameOf(HWND window);
 // The text of the dialog's control id.
 std::string ControlText(HWND dialog, int id);
+// The texts of parent's direct children of this class (NULL: any), in z
+// order, empty ones left out.
+std::vector<std::string> ChildTexts(HWND parent, const char *className);
 // 1 enabled, 0 disabled, -1 no such control.
 int ControlEnabled(HWND dialog, int id);
 // The direct children of parent in z order (a dialog's: the template's order).
@@ -87,6 +90,8 @@ std::string MessageBoxText(HWND box);
 // In a folder browser (SHBrowseForFolder) of another process: selects path,
 // repeating until the tree really shows it selected (a browser that has just
 // opened may ignore the first request), then presses OK. 1 on success.
+// A drive root ("P:\") is recognised in the tree by the shell's display
+// name for it.
 int ChooseFolderInBrowser(HWND browser, const std::string &path, DWORD timeoutMs = GuiWaitMs);
 
 #endif
