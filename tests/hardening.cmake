@@ -17,3 +17,16 @@ add_wine_test(planted_dll_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/hardening/plant
 # programs it starts. Every planted name native first, else Wine's own.
 set_tests_properties(planted_dll_test PROPERTIES ENVIRONMENT
   "WINEDLLOVERRIDES=mscoree,mshtml=\;winmm,version,uxtheme,comctl32,propsys,dwmapi,shfolder=n,b")
+
+# Allocation failure: the queue's propagation in the library, and patch.exe's
+# own allocation functions against the library's in twin child programs.
+add_executable(allocation_child_library ${CMAKE_CURRENT_LIST_DIR}/hardening/allocation_child.cpp)
+add_executable(allocation_child_own ${CMAKE_CURRENT_LIST_DIR}/hardening/allocation_child.cpp
+               ${CMAKE_SOURCE_DIR}/app/exe_allocation.cpp)
+target_compile_options(allocation_child_own PRIVATE ${LEAN_CXX_OPTIONS})
+foreach(_child allocation_child_library allocation_child_own)
+  target_link_options(${_child} PRIVATE -static)
+  set_target_properties(${_child} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
+endforeach()
+add_wine_test(allocation_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/hardening/allocation_test.cpp
+              DEPENDS allocation_child_library allocation_child_own)

@@ -1,6 +1,7 @@
 // The built patch.exe's PE headers, read from the file: a 32-bit GUI program
 // with ASLR and DEP, relocatable, and linked statically so that it imports
-// nothing but DLLs every Windows installation has.
+// nothing but known DLLs, with the DLL search restriction looked up at run
+// time.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,12 +15,17 @@
 
 namespace {
 
-// System DLLs the installer may use. A C++ run-time DLL (libstdc++,
-// libgcc_s, libwinpthread) or any other DLL of the toolchain must never
-// appear: the program has to start on a machine that has only Windows.
+// Known DLLs only: Windows maps these from the system folder whatever the
+// search order, so none of them can be planted beside the installer. The
+// imports are resolved before WinMain can restrict the search, so a DLL that
+// is not a known DLL (winmm, comctl32, version, uxtheme...) must never be
+// imported: the program loads such DLLs by full path at run time. Nor may a
+// C++ run-time DLL (libstdc++, libgcc_s, libwinpthread) or any other DLL of
+// the toolchain appear: the program has to start on a machine that has only
+// Windows.
 const char *const AllowedImports[] = {
-    "kernel32.dll", "user32.dll",  "gdi32.dll",  "shell32.dll", "ole32.dll",
-    "comdlg32.dll", "comctl32.dll", "winmm.dll", "advapi32.dll", "msvcrt.dll",
+    "kernel32.dll", "user32.dll", "gdi32.dll",    "shell32.dll",  "ole32.dll",
+    "comdlg32.dll", "advapi32.dll", "msvcrt.dll", "oleaut32.dll", "shlwapi.dll",
 };
 
 class PatchImage : public ::testing::Test {
@@ -58,6 +64,22 @@ protected:
         size_t end = image.find('\0', offset);
         return image.substr(offset, end == std::string::npos ? std::string::npos : end - offset);
     }
+    // The names a descriptor imports by name (ordinal imports are skipped).
+    void ImportedNames(const IMAGE_IMPORT_DESCRIPTOR &descriptor, std::vector<std::string> *names) const
+    {
+        DWORD thunks = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
+        size_t at = FileOffset(thunks);
+        ASSERT_NE(0u, at) << "import thunks outside every section";
+        for (;; at += sizeof(DWORD)) {
+            ASSERT_LE(at + sizeof(DWORD), image.size()) << "import thunks run off the file";
+            DWORD thunk;
+            memcpy(&thunk, image.data() + at, sizeof(thunk));
+            if (thunk == 0)
+                break;
+            if (!(thunk & IMAGE_ORDINAL_FLAG32))
+                names->push_back(StringAt(thunk + 2));  // past the hint
+        }
+    }
     std::string image;
     const IMAGE_NT_HEADERS32 *nt = NULL;
 };
@@ -88,6 +110,7 @@ TEST_F(PatchImage, ImportsOnlySystemDlls)
     ASSERT_NE(0u, offset);
 
     std::vector<std::string> imports;
+    std::vector<std::string> kernelFunctions;
     for (;; offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
         ASSERT_LE(offset + sizeof(IMAGE_IMPORT_DESCRIPTOR), image.size()) << "import table runs off the file";
         IMAGE_IMPORT_DESCRIPTOR descriptor;
@@ -97,6 +120,9 @@ TEST_F(PatchImage, ImportsOnlySystemDlls)
         std::string name = StringAt(descriptor.Name);
         ASSERT_FALSE(name.empty()) << "unreadable DLL name at RVA " << descriptor.Name;
         imports.push_back(name);
+        if (lstrcmpiA(name.c_str(), "kernel32.dll") == 0) {
+            ASSERT_NO_FATAL_FAILURE(ImportedNames(descriptor, &kernelFunctions));
+        }
     }
     std::string listed;
     for (size_t i = 0; i < imports.size(); ++i)
@@ -113,6 +139,23 @@ TEST_F(PatchImage, ImportsOnlySystemDlls)
         user |= lstrcmpiA(name.c_str(), "user32.dll") == 0;
     }
     EXPECT_TRUE(kernel && user) << "a dialog program imports kernel32 and user32: " << listed;
+
+    // The search restriction: SetDefaultDllDirectories is looked up at run
+    // time (an import of it would keep the program from starting where it
+    // is missing), and the fallback is imported.
+    auto imported = [&](const char *function) {
+        for (const std::string &name : kernelFunctions)
+            if (name == function)
+                return 1;
+        return 0;
+    };
+    EXPECT_FALSE(imported("SetDefaultDllDirectories"));
+    EXPECT_TRUE(imported("GetProcAddress"));
+    EXPECT_TRUE(imported("SetDllDirectoryA"));
+    // The search restriction cannot reach DLLs loaded by bare name before
+    // it; the program loads by full path.
+    EXPECT_TRUE(imported("LoadLibraryExA"));
+    EXPECT_TRUE(imported("GetSystemDirectoryA"));
 }
 
 }  // namespace
