@@ -4,7 +4,9 @@
 #   With $DISPLAY: the dialog opens on your screen; use it, then close it,
 #   and the script shows what is in the installation folder.
 #   Without: a private X server, where tests/demo_driver.exe opens the dialog,
-#   saves a screenshot under <build>/screenshots/ and presses the exit button.
+#   presses the fix button, answers the completion message, compares the
+#   files written with the payloads embedded in patch.exe, and presses the
+#   exit button, saving a screenshot of each step under <build>/screenshots/.
 set -u
 cd "$(dirname "$0")/.."
 : "${BUILD_DIR:=build}"
@@ -62,10 +64,14 @@ if [ $interactive -eq 1 ]; then
     [ $code -eq 1 ] || rc=1
 else
     mkdir -p "$BUILD_DIR/screenshots"
-    wine "$DRIVER_EXE"
-    rc=$?
+    # The driver prints the installer's texts as they are, in Shift-JIS;
+    # through a pipe they come out unchanged, so they are turned into UTF-8 here.
+    wine "$DRIVER_EXE" | iconv -f CP932 -t UTF-8
+    rc=${PIPESTATUS[0]}
     if [ $rc -eq 0 ]; then
-        echo "demo: screenshot of the dialog: $BUILD_DIR/screenshots/demo-idle.png"
+        echo "demo: screenshots: $BUILD_DIR/screenshots/demo-{idle,complete-message,done}.png"
+    else
+        echo "demo: the whole patch did not go through (see above)"
     fi
 fi
 echo "demo: installation folder now holds:"

@@ -1,12 +1,15 @@
 // make demo without a display: starts patch.exe, waits for its dialog, and
 // walks through the steps below, taking a screenshot where a person would
-// look, then ends it with the exit button. Prints where the pictures are.
+// look: a whole patch into the default installation folder, then the exit
+// button. Prints where the pictures are and what was written.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
+#include "payload/payload_table.h"
 #include "res/resource.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/png_screenshot.h"
 #include "tests/support/test_paths.h"
@@ -34,6 +37,78 @@ static int ShowIdleDialog(Demo *demo)
     return Screenshot(demo->dialog, "demo-idle");
 }
 
+// Waits until a message box the demo answered has gone away.
+static int WaitUntilGone(HWND window)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (GetTickCount() - start >= GuiWaitMs)
+            return 0;
+        Sleep(20);
+    }
+    return 1;
+}
+
+// The fix button, the completion message and its OK, as a person would.
+static int PatchDefaultFolder(Demo *demo)
+{
+    if (!PressButton(demo->dialog, IDOK)) {
+        printf("demo: the fix button cannot be pressed\n");
+        return 0;
+    }
+    HWND box = WaitForOwnedWindow(demo->dialog, "#32770");
+    if (!box) {
+        printf("demo: no message appeared after the fix button\n");
+        return 0;
+    }
+    printf("demo: message \"%s\" captioned \"%s\"\n", MessageBoxText(box).c_str(),
+           MessageBoxCaption(box).c_str());
+    if (MessageBoxText(box) != "完了しました。") {
+        printf("demo: the patch did not complete\n");
+        Screenshot(box, "demo-failure");
+        return 0;
+    }
+    if (!Screenshot(box, "demo-complete-message"))
+        return 0;
+    if (!PressButton(box, IDOK) || !WaitUntilGone(box)) {
+        printf("demo: the message does not close\n");
+        return 0;
+    }
+    // The buttons change right after the message closes.
+    DWORD start = GetTickCount();
+    while (ControlEnabled(demo->dialog, IDCANCEL) != 1 && GetTickCount() - start < GuiWaitMs)
+        Sleep(20);
+    printf("demo: status \"%s\", file \"%s\"\n", ControlText(demo->dialog, IDC_STATUS).c_str(),
+           ControlText(demo->dialog, IDC_FILE).c_str());
+    return Screenshot(demo->dialog, "demo-done");
+}
+
+// What the patch wrote, file by file, against the payloads embedded in patch.exe.
+static int ShowWrittenFiles(Demo *)
+{
+    int allEqual = 1;
+    for (int row = 0; row < PAYLOAD_COUNT; ++row) {
+        std::string target = std::string(DefaultInstallDir) + PayloadFileNames[row];
+        std::string written, embedded;
+        if (!ReadFileBytes(target, &written)) {
+            printf("demo: %s is missing\n", target.c_str());
+            allEqual = 0;
+            continue;
+        }
+        if (!ReadFileBytes(TestPayloadPath(PayloadFileNames[row]), &embedded)) {
+            printf("demo: cannot read the payload %s\n", TestPayloadPath(PayloadFileNames[row]).c_str());
+            allEqual = 0;
+            continue;
+        }
+        int equal = written == embedded;
+        printf("demo: wrote %s, %lu bytes, %s the embedded payload (%lu bytes)\n", target.c_str(),
+               (unsigned long)written.size(), equal ? "equal to" : "DIFFERENT from",
+               (unsigned long)embedded.size());
+        allEqual &= equal;
+    }
+    return allEqual;
+}
+
 static int PressExit(Demo *demo)
 {
     if (!PressButton(demo->dialog, IDCANCEL)) {
@@ -49,14 +124,14 @@ static int PressExit(Demo *demo)
     return 1;
 }
 
-// The demo, in order. A whole patch run (press the fix button, wait for the
-// completion message, screenshot it, press its OK) belongs between the idle
-// dialog and the exit, as one more row.
+// The demo, in order.
 static const struct {
     const char *name;
     int (*run)(Demo *demo);
 } DemoSteps[] = {
     {"idle dialog", ShowIdleDialog},
+    {"fix button: whole patch into the default folder", PatchDefaultFolder},
+    {"files written", ShowWrittenFiles},
     {"exit button", PressExit},
 };
 
