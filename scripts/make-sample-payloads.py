@@ -7,6 +7,7 @@ system.xp3:     1,359,819 bytes: the XP3 signature, a marker text saying this
 system.xp3.sig: 114 bytes of text, also marked as a sample.
 """
 import sys, os
+from payload_files import write_if_changed
 
 XP3_SIZE = 1359819
 SIG_SIZE = 114
@@ -28,15 +29,6 @@ def sample_sig():
     assert len(text) == SIG_SIZE
     return text
 
-def write_if_changed(path, data):
-    try:
-        with open(path, "rb") as f:
-            if f.read() == data:
-                return
-    except OSError:
-        pass
-    with open(path, "wb") as f:
-        f.write(data)
 
 def main():
     if len(sys.argv) != 2:

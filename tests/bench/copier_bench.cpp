@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/bench/bench_clock.h"
 #include "payload/resource_copier.h"
 #include "payload/resource_spec.h"
 
@@ -39,36 +40,19 @@ static int OnFailure(unsigned int error)
     return 0;
 }
 
-static double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return (double)counter.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
-
-static double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 static int Fail(const char *what, DWORD error)
 {
     fprintf(stderr, "copier_bench: %s failed, error %lu\n", what, (unsigned long)error);
     return 0;
 }
 
-static int TimeCopier(ResourceCopier *copier, const std::string &spec, const std::string &target, double *ms)
+static int TimeCopier(ResourceCopier *copier, const std::string &specifier, const std::string &target, double *ms)
 {
     ResetEvent(finished);
     failure = 0;
     lastReport = 0;
     double start = Now();
-    if (!copier->StartCopy(spec.c_str(), target.c_str()))
+    if (!copier->StartCopy(specifier.c_str(), target.c_str()))
         return Fail("StartCopy", GetLastError());
     if (WaitForSingleObject(finished, 120000) != WAIT_OBJECT_0 || failure != 0 || lastReport != 100)
         return Fail("the copy", failure);
@@ -121,18 +105,18 @@ int main(int argc, char **argv)
     copier.SetProgressCallback(OnReport);
     copier.SetFailureCallback(OnFailure);
 
-    static const struct { const char *name; const char *spec; } payloads[] = {
+    static const struct { const char *name; const char *specifier; } payloads[] = {
         {"archive", "%BINARY%ID_BENCH_ARCHIVE"},
         {"64MiB", "%BINARY%ID_BENCH_LARGE"},
     };
     int ok = 1;
     for (const auto &payload : payloads) {
-        HRSRC resource = FindResourceBySpec(payload.spec);
+        HRSRC resource = FindResourceBySpec(payload.specifier);
         HGLOBAL loaded = resource ? LoadResource(NULL, resource) : NULL;
         const char *data = loaded ? (const char *)LockResource(loaded) : NULL;
         DWORD size = resource ? SizeofResource(NULL, resource) : 0;
         if (data == NULL || size == 0)
-            return Fail(payload.spec, GetLastError()), 1;
+            return Fail(payload.specifier, GetLastError()), 1;
         std::string source = folder + "\\source-" + payload.name;
         std::string target = folder + "\\target-" + payload.name;
         double ms = 0;
@@ -145,7 +129,7 @@ int main(int argc, char **argv)
         // machine hits all three alike.
         std::vector<double> copierTimes, copyFileTimes, safeWriteTimes;
         for (int round = 0; round < runs && ok; ++round) {
-            ok = TimeCopier(&copier, payload.spec, target, &ms);
+            ok = TimeCopier(&copier, payload.specifier, target, &ms);
             copierTimes.push_back(ms);
             ok = ok && TimeCopyFile(source, target, &ms);
             copyFileTimes.push_back(ms);

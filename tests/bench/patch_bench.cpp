@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/bench/bench_clock.h"
 #include "res/resource.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/gui_driver.h"
@@ -22,23 +23,6 @@
 static const char InstallRoot[] = "C:\\Program Files\\ころもり";
 static const char InstallDir[] = "C:\\Program Files\\ころもり\\ケルバノ\\ころもり";
 static const char CompletedText[] = "完了しました。";
-
-static double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return (double)counter.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
-
-static double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 struct Search {
     DWORD processId;

@@ -11,30 +11,25 @@ if [ -z "$action" ] || [ -z "$build" ]; then
     echo "usage: $0 setup|cleanup <build folder>" >&2
     exit 2
 fi
+. "$(dirname "$0")/../../scripts/wine-drive.sh"
 folder="$build/tests/patch-drive-p"
-prefix="${WINEPREFIX:-$build/wineprefix}"
-link="$prefix/dosdevices/p:"
+WINE_DRIVE_PREFIX="${WINEPREFIX:-$build/wineprefix}"
 
 remove() {
-    # Only our own mapping: a P: that points elsewhere is not ours to remove.
-    if [ -L "$link" ] && [ "$(readlink "$link")" = "$folder" ]; then rm -f "$link"; fi
+    unmap_wine_drive p "$folder"
     rm -rf "$folder"
 }
 
 case "$action" in
 setup)
     remove
-    if [ ! -d "$prefix/dosdevices" ]; then
-        echo "no Wine prefix at $prefix: no drive P: (the drive-root test fails)"
-        exit 0
-    fi
-    if [ -e "$link" ] || [ -L "$link" ]; then
-        echo "drive P: is already mapped in $prefix; leaving it alone (the drive-root test fails)"
-        exit 0
-    fi
     mkdir -p "$folder"
     printf 'drive P: of the patch tests\r\n' > "$folder/patch-test-drive"
-    ln -s "$folder" "$link"
+    if ! map_wine_drive p "$folder"; then
+        rm -rf "$folder"
+        echo "(the drive-root test fails)"
+        exit 0
+    fi
     echo "drive P: is $folder"
     ;;
 cleanup)

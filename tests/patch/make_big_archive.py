@@ -11,6 +11,9 @@ Files are rewritten only when their bytes change, so builds stay incremental.
 import os
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from payload_files import write_if_changed  # noqa: E402
+
 SIZE = 64 * 1024 * 1024
 XP3_SIGNATURE = b"XP3\r\n \n\x1a\x8bg\x01"
 
@@ -19,18 +22,6 @@ def archive():
     period = bytes((i * 167 + 11) & 0xFF for i in range(65521))
     body = period * (SIZE // len(period) + 1)
     return (XP3_SIGNATURE + body)[:SIZE]
-
-
-def write_if_changed(path, data):
-    try:
-        if os.path.getsize(path) == len(data):
-            with open(path, "rb") as f:
-                if f.read() == data:
-                    return
-    except OSError:
-        pass
-    with open(path, "wb") as f:
-        f.write(data)
 
 
 def main():

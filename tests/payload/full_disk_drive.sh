@@ -10,13 +10,12 @@ if [ -z "$action" ] || [ -z "$build" ]; then
     echo "usage: $0 setup|cleanup <build folder>" >&2
     exit 2
 fi
+. "$(dirname "$0")/../../scripts/wine-drive.sh"
 mnt="$build/full-disk-drive"
-prefix="${WINEPREFIX:-$build/wineprefix}"
-link="$prefix/dosdevices/q:"
+WINE_DRIVE_PREFIX="${WINEPREFIX:-$build/wineprefix}"
 
 remove() {
-    # Only our own mapping: a Q: that points elsewhere is not ours to remove.
-    if [ -L "$link" ] && [ "$(readlink "$link")" = "$mnt" ]; then rm -f "$link"; fi
+    unmap_wine_drive q "$mnt"
     if mountpoint -q "$mnt" 2>/dev/null; then umount "$mnt"; fi
     if [ -d "$mnt" ]; then rmdir "$mnt" 2>/dev/null; fi
     return 0
@@ -29,21 +28,16 @@ setup)
         echo "not root: no full-disk drive Q: (the full-disk test will skip)"
         exit 0
     fi
-    if [ ! -d "$prefix/dosdevices" ]; then
-        echo "no Wine prefix at $prefix: no full-disk drive"
-        exit 0
-    fi
-    if [ -e "$link" ]; then
-        echo "drive Q: is already mapped in $prefix; leaving it alone"
-        exit 0
-    fi
     mkdir -p "$mnt"
     if ! mount -t tmpfs -o size=1m tmpfs "$mnt"; then
         rmdir "$mnt" 2>/dev/null
         echo "cannot mount a tmpfs here: no full-disk drive Q:"
         exit 0
     fi
-    ln -s "$mnt" "$link"
+    if ! map_wine_drive q "$mnt"; then
+        umount "$mnt"; rmdir "$mnt" 2>/dev/null
+        exit 0
+    fi
     echo "drive Q: is a 1 MiB tmpfs at $mnt"
     ;;
 cleanup)

@@ -15,6 +15,9 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from payload_files import write_if_changed  # noqa: E402
+
 LARGE_SIZE = 45000000
 
 
@@ -45,17 +48,6 @@ def odd_names():
         + struct.pack("<IHHII", 0, 0, 0, 0, 0)
     return first + res_entry("A%B", "C", b"type A%B, name C") \
         + res_entry("データ", "ソ表", b"type and name in Japanese")
-
-
-def write_if_changed(path, data):
-    try:
-        with open(path, "rb") as f:
-            if f.read() == data:
-                return
-    except OSError:
-        pass
-    with open(path, "wb") as f:
-        f.write(data)
 
 
 def main():
