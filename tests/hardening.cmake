@@ -29,4 +29,5 @@ foreach(_child allocation_child_library allocation_child_own)
   set_target_properties(${_child} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TEST_BIN_DIR})
 endforeach()
 add_wine_test(allocation_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/hardening/allocation_test.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/support/counting/counting_allocator.cpp
               DEPENDS allocation_child_library allocation_child_own)

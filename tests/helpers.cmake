@@ -1,6 +1,7 @@
 # Helper library: open-file dialog, profile files, timed event queue and
 # system-folder DLL loading.
-add_wine_test(timed_event_queue_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/util/timed_event_queue_test.cpp)
+add_wine_test(timed_event_queue_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/util/timed_event_queue_test.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/support/counting/counting_allocator.cpp)
 # The same tests with winmm disabled: the clock must fall back to GetTickCount.
 add_test(NAME timed_event_queue_without_winmm_test
          COMMAND timed_event_queue_test --expect-no-winmm)

@@ -10,38 +10,13 @@
 #include <new>
 #include <string>
 
+#include "tests/support/counting/counting_allocator.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/test_paths.h"
 #include "util/timed_event_queue.h"
 
 // Every allocation of this executable is counted, and the next ones can be
-// refused on request.
-static std::atomic<long> liveBlocks{0};
-static std::atomic<int> refuseNext{0};
-
-void *operator new(size_t size)
-{
-    if (refuseNext > 0) {
-        --refuseNext;
-        throw std::bad_alloc();
-    }
-    void *block = std::malloc(size ? size : 1);
-    if (block == NULL)
-        throw std::bad_alloc();
-    ++liveBlocks;
-    return block;
-}
-void operator delete(void *block) noexcept
-{
-    if (block != NULL) {
-        --liveBlocks;
-        std::free(block);
-    }
-}
-void operator delete(void *block, size_t) noexcept
-{
-    operator delete(block);
-}
+// refused on request (tests/support/counting).
 
 namespace {
 

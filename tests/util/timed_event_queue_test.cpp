@@ -12,32 +12,13 @@
 #include <new>
 #include <string>
 
+#include "tests/support/counting/counting_allocator.h"
 #include "util/system_library.h"
 #include "util/timed_event_queue.h"
 
-// Every operator new / delete of this executable is counted, so a test can see
-// whether the queue gave back everything it took.
-static std::atomic<long> liveBlocks{0};
-
-void *operator new(size_t size)
-{
-    void *block = std::malloc(size ? size : 1);
-    if (block == NULL)
-        throw std::bad_alloc();
-    ++liveBlocks;
-    return block;
-}
-void operator delete(void *block) noexcept
-{
-    if (block != NULL) {
-        --liveBlocks;
-        std::free(block);
-    }
-}
-void operator delete(void *block, size_t) noexcept
-{
-    operator delete(block);
-}
+// Every operator new / delete of this executable is counted
+// (tests/support/counting), so a test can see whether the queue gave back
+// everything it took.
 
 // Like the program's own process-wide queue: built before main, before any
 // test could have touched the clock. The module capture below runs after it
