@@ -91,7 +91,7 @@ static BOOL CALLBACK CollectTopWindow(HWND window, LPARAM context)
     return TRUE;
 }
 
-static HWND WaitForTopWindow(WindowSearch *search, DWORD timeoutMs)
+static HWND WaitForTopWindow(WindowSearch *search, DWORD timeoutMs, DWORD pollMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -101,23 +101,24 @@ static HWND WaitForTopWindow(WindowSearch *search, DWORD timeoutMs)
             return search->found[0];
         if (GetTickCount() - start >= timeoutMs)
             return NULL;
-        Sleep(50);
+        Sleep(pollMs);
     }
 }
 
 HWND WaitForProcessWindow(DWORD processId, const char *className, const char *caption,
-                          DWORD timeoutMs)
+                          DWORD timeoutMs, DWORD pollMs)
 {
     WindowSearch search = {processId, NULL, NULL, className, caption, {}};
-    return WaitForTopWindow(&search, timeoutMs);
+    return WaitForTopWindow(&search, timeoutMs, pollMs);
 }
 
-HWND WaitForOwnedWindow(HWND owner, const char *className, DWORD timeoutMs, HWND except)
+HWND WaitForOwnedWindow(HWND owner, const char *className, DWORD timeoutMs, HWND except,
+                        DWORD pollMs)
 {
     if (!owner)
         return NULL;
     WindowSearch search = {0, owner, except, className, NULL, {}};
-    return WaitForTopWindow(&search, timeoutMs);
+    return WaitForTopWindow(&search, timeoutMs, pollMs);
 }
 
 std::vector<HWND> OwnedWindows(HWND owner)

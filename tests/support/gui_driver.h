@@ -43,12 +43,14 @@ private:
 
 // A visible top-level window of that process with this class (NULL: any)
 // and caption (NULL: any); NULL when none showed up within timeoutMs.
+// pollMs: how often to look (a benchmark timing a window's appearance asks
+// for 1).
 HWND WaitForProcessWindow(DWORD processId, const char *className, const char *caption,
-                          DWORD timeoutMs = GuiWaitMs);
+                          DWORD timeoutMs = GuiWaitMs, DWORD pollMs = 50);
 // A visible top-level window owned by owner (a message box, a folder
 // browser) of this class (NULL: any), other than except; NULL on timeout.
 HWND WaitForOwnedWindow(HWND owner, const char *className, DWORD timeoutMs = GuiWaitMs,
-                        HWND except = NULL);
+                        HWND except = NULL, DWORD pollMs = 50);
 // Every visible top-level window owned by owner, in z order.
 std::vector<HWND> OwnedWindows(HWND owner);
 
